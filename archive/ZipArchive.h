@@ -35,6 +35,9 @@ public:
 
     // Creates installDir (ends with a backslash) and extracts every file entry
     // into it. Raises XFile 2, 4, XZip 1, 2, 5, 6 and what ExtractEntry raises.
+    // An entry name that would leave installDir, or of 260 bytes or more, is
+    // refused with XZip 4 before anything is written for it; a target path
+    // longer than 259 characters with XZip 6 (a shorter folder would do).
     void ExtractAll(const char* installDir);
 
     // Hooks, in slot order; they do nothing here.

@@ -21,9 +21,14 @@ bool AppendBackslash(char* path, std::size_t capacity)
 
 bool ComposeInstallDir(const InstallInfo& info, char* out)
 {
+    return ComposeInstallDir(info.destBase, info.folderName, out);
+}
+
+bool ComposeInstallDir(const char* destBase, const char* folderName, char* out)
+{
     char work[PATH_CAPACITY];
-    bool fits = CopyText(work, sizeof work, info.destBase) && AppendBackslash(work) &&
-                AppendText(work, sizeof work, info.folderName) && AppendBackslash(work);
+    bool fits = CopyText(work, sizeof work, destBase) && AppendBackslash(work) &&
+                AppendText(work, sizeof work, folderName) && AppendBackslash(work);
     if (!fits) {
         out[0] = '\0';
         return false;

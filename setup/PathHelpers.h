@@ -19,6 +19,9 @@ bool AppendBackslash(char* path, std::size_t capacity = PATH_CAPACITY);
 // the 260-byte buffer.
 bool ComposeInstallDir(const InstallInfo& info, char* out);
 
+// The same composition from a base and a folder name.
+bool ComposeInstallDir(const char* destBase, const char* folderName, char* out);
+
 // Creates every missing directory named by a backslash-terminated prefix of
 // path. False at the first prefix that is not a directory and cannot be made
 // one, and for a path too long for a 260-byte buffer (nothing is created).

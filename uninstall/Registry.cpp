@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "Uninstall.h"
+
+void RemoveUninstallEntry(const char* keyPath)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
+}
