@@ -177,7 +177,11 @@ TEST_F(SetupProgramTest, AnEmptyStartRowStartsNothing)
     WizardRun run;
     ASSERT_TRUE(run.Start("nostart", scratch.path()));
     EXPECT_EQ(run.PageText(101), "Stored as written: %ProgName% stays.");
+    EXPECT_NE(kit::FindControl(run.Page(), "This program will install Vant|rell on your system.").window, nullptr);
     ASSERT_TRUE(run.Press(NEXT_BUTTON));
+    // A rejected character in the configured name is dropped from the folder
+    // name instead of making the field reject its own start value.
+    EXPECT_EQ(run.PageText(102), "Vantrell");
     kit::SetEditText(GetDlgItem(run.Page(), 102), "Vantrell E2E");
     ASSERT_TRUE(run.Press(NEXT_BUTTON));
     ASSERT_TRUE(run.Press(FINISH_BUTTON));
@@ -228,4 +232,39 @@ TEST_F(SetupProgramTest, TheWizardRefusesToActWhileInstalling)
     EXPECT_NE(log.find("qvFolder=" + programFiles + "Vantrell E2E\\\r\n"), std::string::npos);
     EXPECT_EQ(ReadWholeFile(programFiles + "Vantrell E2E\\Docs\\Data.bin").size(), 48u * 1024 * 1024);
     EXPECT_EQ(RecordedLines(recordFile, 10000).size(), 2u) << "started once";
+}
+
+// A long destination base: the folder-name field takes no keystroke that would
+// make the install directory, the log path or the product's command line
+// outgrow its 260-byte buffer.
+TEST_F(SetupProgramTest, TheInstallDirectoryNeverOutgrowsItsBuffer)
+{
+    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
+    HKEY handle;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &handle), ERROR_SUCCESS);
+    char saved[MAX_PATH] = "";
+    DWORD savedSize = sizeof saved;
+    RegQueryValueExA(handle, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &savedSize);
+    std::string base = "C:\\" + std::string(195, 'b'); // 198 characters
+    RegSetValueExA(handle, "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(base.c_str()),
+                   static_cast<DWORD>(base.size() + 1));
+
+    WizardRun run;
+    bool started = run.Start("vantrell", scratch.path());
+    RegSetValueExA(handle, "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<BYTE*>(saved), savedSize);
+    RegCloseKey(handle);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(run.Press(NEXT_BUTTON));
+    EXPECT_EQ(run.PageText(104), base + "\\Vantrell\\");
+    // The command line "Vantrell.exe /install" (21 characters) after the
+    // directory must fit 259 characters: the directory may have 238.
+    run.Type(std::string(45, 'x'));
+    std::string name = run.PageText(102);
+    EXPECT_EQ(name, "Vantrell" + std::string(30, 'x'));
+    EXPECT_EQ(run.PageText(104), base + "\\" + name + "\\");
+    EXPECT_EQ(run.PageText(104).size(), 238u);
+    ASSERT_TRUE(run.Press(CANCEL_BUTTON));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(run.WaitExit(20000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
 }
