@@ -92,7 +92,8 @@ inline std::vector<std::string> RecordedLines(const std::string& path, DWORD wai
 
 inline FILETIME ArchiveTime()
 {
-    // Every entry of the test images is dated 2024-05-17 10:30:42, local time.
+    // Every entry of the test images is dated 2024-05-17 10:30:42 (the
+    // builder's SOURCE_DATE_EPOCH), taken as local time.
     WORD date = static_cast<WORD>(((2024 - 1980) << 9) | (5 << 5) | 17);
     WORD time = static_cast<WORD>((10 << 11) | (30 << 5) | (42 / 2));
     FILETIME local;
@@ -168,9 +169,9 @@ protected:
         std::string programs = SpecialFolder(CSIDL_PROGRAMS) + "\\" + folder + "\\";
         return "qvUnstallName=Vantrell 2.0\r\n"
                "qvFile=" + dir + "unstall.log\r\n"
+               "qvFile=" + dir + "Docs\\Guide.htm\r\n"
                "qvFile=" + dir + "Readme.txt\r\n"
                "qvFile=" + dir + "Vantrell.exe\r\n"
-               "qvFile=" + dir + "Docs\\Guide.htm\r\n"
                "qvFile=" + dir + "kestrun.exe\r\n"
                "qvFile=" + SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Vantrell.lnk\r\n"
                "qvFolder=" + programs + "\r\n"

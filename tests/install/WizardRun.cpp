@@ -114,6 +114,7 @@ void SaveScreenshot(const std::string& name)
     if (dir.empty())
         return;
     CreateDirectoryA(dir.c_str(), nullptr);
+    Sleep(700); // let the windows finish painting
     HDC screen = GetDC(nullptr);
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
