@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DialogTemplate.h"
 #include "InstallationTestSupport.h"
 #include "ProgressWindow.h"
 #include "ResourceIds.h"
@@ -35,42 +36,6 @@ std::string ItemText(HWND window, int id)
     GetDlgItemTextA(window, id, text, sizeof text);
     return text;
 }
-
-// Reads dialog template 2010 as stored in the test program's resources.
-struct TemplateReader {
-    const unsigned char* p;
-
-    WORD Word() { WORD w; std::memcpy(&w, p, 2); p += 2; return w; }
-    DWORD Dword() { DWORD d; std::memcpy(&d, p, 4); p += 4; return d; }
-    short Short() { return static_cast<short>(Word()); }
-    void AlignDword(const unsigned char* base) { while ((p - base) % 4 != 0) ++p; }
-    // A name or ordinal: "#n" for an ordinal.
-    std::string NameOrOrdinal()
-    {
-        WORD first = Word();
-        if (first == 0xFFFF)
-            return "#" + std::to_string(Word());
-        std::string text;
-        for (WORD c = first; c != 0; c = Word())
-            text += static_cast<char>(c);
-        return text;
-    }
-};
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-struct ControlTemplate {
-    DWORD style;
-    short x, y, cx, cy;
-    int id;
-    std::string className;
-    std::string text;
-};
 
 // Brings up template 2010 with its procedure, as the install procedure does.
 class ProgressWindowTest : public ::testing::Test {
