@@ -9,24 +9,26 @@ bool BrowseForDestination(HWND owner, char* path)
     if (FAILED(SHGetMalloc(&allocator)))
         return false;
 
+    // The browser writes a display name into its buffer while it runs, also
+    // when it is cancelled: it gets a buffer of its own, so that the path
+    // buffer changes only when a folder is chosen.
+    char displayName[MAX_PATH];
+    displayName[0] = '\0';
     BROWSEINFOA info = {};
     info.hwndOwner = owner;
     info.pidlRoot = nullptr;
-    info.pszDisplayName = path;
+    info.pszDisplayName = displayName;
     info.lpszTitle = "Please choose destination directory";
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(path);
 
-    // The browser writes the chosen folder's display name into path; keep the
-    // old text so that a failed conversion does not leave a bare name behind.
-    char previous[MAX_PATH];
-    lstrcpynA(previous, path, MAX_PATH);
     bool chosen = false;
     if (LPITEMIDLIST item = SHBrowseForFolderA(&info)) {
-        chosen = SHGetPathFromIDListA(item, path) != FALSE;
-        if (!chosen)
-            lstrcpynA(path, previous, MAX_PATH);
+        char chosenPath[MAX_PATH];
+        chosen = SHGetPathFromIDListA(item, chosenPath) != FALSE;
+        if (chosen)
+            lstrcpynA(path, chosenPath, MAX_PATH);
         allocator->Free(item);
     }
     allocator->Release();

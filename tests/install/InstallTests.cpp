@@ -2,6 +2,8 @@
 
 #include "SetupTestSupport.h"
 
+#include <commctrl.h>
+
 TEST_F(SetupProgramTest, ACompleteInstallThroughTheWizard)
 {
     WizardRun run;
@@ -277,6 +279,61 @@ TEST_F(SetupProgramTest, ARejectedCharacterInTheProductNameIsDropped)
     ASSERT_TRUE(run.Press(NEXT_BUTTON));
     EXPECT_EQ(run.PageText(102), "Vantrell");
     EXPECT_EQ(run.PageText(104), programFiles + "Vantrell\\");
+    ASSERT_TRUE(run.Press(CANCEL_BUTTON));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(run.WaitExit(20000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+namespace {
+
+// Presses Browse without waiting: the folder browser is modal inside the
+// button's handling.
+HWND OpenFolderBrowser(WizardRun& run)
+{
+    HWND browse = GetDlgItem(run.Page(), 103);
+    PostMessageA(run.Page(), WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), reinterpret_cast<LPARAM>(browse));
+    for (int i = 0; i < 200; ++i) {
+        for (HWND window : kit::TopWindows(run.program.Id(), "#32770"))
+            if (window != run.Sheet() && IsWindowVisible(window) &&
+                kit::FindControl(window, "Please choose destination directory").window != nullptr)
+                return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Browse opens on the current destination base; Cancel keeps it, choosing
+// another folder replaces it.
+TEST_F(SetupProgramTest, BrowsePicksTheDestinationBase)
+{
+    WizardRun run;
+    ASSERT_TRUE(run.Start("vantrell", scratch.path()));
+    ASSERT_TRUE(run.Press(NEXT_BUTTON));
+
+    HWND browser = OpenFolderBrowser(run);
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(kit::PressButton(browser, IDCANCEL));
+    ASSERT_TRUE(kit::WaitUntilGone(browser, 10000));
+    Sleep(300);
+    EXPECT_EQ(run.PageText(104), programFiles + "Vantrell\\");
+
+    browser = OpenFolderBrowser(run);
+    ASSERT_NE(browser, nullptr);
+    HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
+    ASSERT_NE(tree, nullptr);
+    // The browser opened on the destination base; its parent is the drive.
+    LRESULT selected = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    LRESULT parent = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, selected);
+    ASSERT_NE(parent, 0);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, parent);
+    ASSERT_TRUE(kit::PressButton(browser, IDOK));
+    ASSERT_TRUE(kit::WaitUntilGone(browser, 10000));
+    Sleep(300);
+    EXPECT_EQ(run.PageText(104), programFiles.substr(0, 3) + "Vantrell\\");
+
     ASSERT_TRUE(run.Press(CANCEL_BUTTON));
     DWORD exitCode = 99;
     ASSERT_TRUE(run.WaitExit(20000, &exitCode));
