@@ -70,10 +70,10 @@ Packed PackInMemory(const PayloadFile& f)
     return p;
 }
 
-Bytes LocalHeader(const Entry& e)
+// The fields that the local header and the central record share, in the
+// same order: version needed to extract up to the name's length.
+void AppendSharedFields(Bytes& h, const Entry& e)
 {
-    Bytes h;
-    Append32(h, kLocalSignature);
     Append16(h, e.method == 8 ? 20 : 10);
     Append16(h, e.flags);
     Append16(h, e.method);
@@ -83,6 +83,13 @@ Bytes LocalHeader(const Entry& e)
     Append32(h, e.compressed);
     Append32(h, e.size);
     Append16(h, static_cast<std::uint32_t>(e.name.size()));
+}
+
+Bytes LocalHeader(const Entry& e)
+{
+    Bytes h;
+    Append32(h, kLocalSignature);
+    AppendSharedFields(h, e);
     Append16(h, 0);
     h.insert(h.end(), e.name.begin(), e.name.end());
     return h;
@@ -93,15 +100,7 @@ Bytes CentralHeader(const Entry& e)
     Bytes h;
     Append32(h, kCentralSignature);
     Append16(h, 20);  // made by: MS-DOS, version 2.0
-    Append16(h, e.method == 8 ? 20 : 10);
-    Append16(h, e.flags);
-    Append16(h, e.method);
-    Append16(h, e.time.time);
-    Append16(h, e.time.date);
-    Append32(h, e.crc);
-    Append32(h, e.compressed);
-    Append32(h, e.size);
-    Append16(h, static_cast<std::uint32_t>(e.name.size()));
+    AppendSharedFields(h, e);
     Append16(h, 0);     // extra field
     Append16(h, 0);     // comment
     Append16(h, 0);     // disk

@@ -23,7 +23,7 @@ enum class Kind {
     Command,     // a program relative to the install directory, then arguments
 };
 
-struct KeySpec {
+struct KeyRule {
     const char* table;
     const char* key;
     int row;
@@ -34,7 +34,7 @@ struct KeySpec {
 };
 
 // Every single-valued row, by the name the product file gives it.
-const KeySpec kKeys[] = {
+const KeyRule kKeys[] = {
     {"wizard", "welcome_title", 10000, 255, Kind::Text, false, "Install"},
     {"wizard", "destination_title", 10001, 255, Kind::Text, false, "Destination Folder"},
     {"wizard", "options_title", 10002, 255, Kind::Text, false, "Desktop Shortcut and Menu Options"},
@@ -250,25 +250,25 @@ Product LoadProduct(const std::string& path, Diagnostics& diags)
         reader.RejectUnknownKeys(*wizardTable, "wizard",
                                  {"welcome_title", "destination_title", "options_title", "caption"});
 
-    for (const KeySpec& spec : kKeys) {
-        const toml::table* table = std::strcmp(spec.table, "product") == 0 ? productTable : wizardTable;
-        std::string where = std::string("[") + spec.table + "] " + spec.key;
+    for (const KeyRule& rule : kKeys) {
+        const toml::table* table = std::strcmp(rule.table, "product") == 0 ? productTable : wizardTable;
+        std::string where = std::string("[") + rule.table + "] " + rule.key;
         long line = table ? LineOf(*table) : 1;
-        std::optional<std::string> value = table ? reader.String(*table, spec.table, spec.key, line) : std::nullopt;
+        std::optional<std::string> value = table ? reader.String(*table, rule.table, rule.key, line) : std::nullopt;
         if (!value) {
-            bool present = table && table->get(spec.key);
-            if (spec.required && productTable && !present)
-                reader.Error(line, where + " is required (row " + std::to_string(spec.row) + ")");
-            else if (!present && spec.fallback)
-                product.rows[spec.row] = {spec.fallback, 0, spec.key};
+            bool present = table && table->get(rule.key);
+            if (rule.required && productTable && !present)
+                reader.Error(line, where + " is required (row " + std::to_string(rule.row) + ")");
+            else if (!present && rule.fallback)
+                product.rows[rule.row] = {rule.fallback, 0, rule.key};
             continue;
         }
         if (value->empty()) {
-            if (spec.required)
-                reader.Error(line, where + " must not be empty (row " + std::to_string(spec.row) + ")");
+            if (rule.required)
+                reader.Error(line, where + " must not be empty (row " + std::to_string(rule.row) + ")");
             continue;  // an explicit empty text leaves the row absent
         }
-        product.rows[spec.row] = {reader.CheckText(where, *value, line, spec.limit, spec.kind), line, spec.key};
+        product.rows[rule.row] = {reader.CheckText(where, *value, line, rule.limit, rule.kind), line, rule.key};
     }
 
     if (const toml::table* desk = reader.Table(root, "desktop_shortcut")) {

@@ -4,21 +4,6 @@
 
 namespace {
 
-// Installs the cycle image (both shortcut options, extra rows) into folder.
-void InstallCycleImage(SetupProgramTest& test, const std::string& workDir)
-{
-    WizardRun run;
-    ASSERT_TRUE(run.Start("cycle", workDir));
-    ASSERT_TRUE(run.Press(NEXT_BUTTON));
-    kit::SetEditText(GetDlgItem(run.Page(), 102), "Vantrell E2E");
-    ASSERT_TRUE(run.Press(NEXT_BUTTON));
-    ASSERT_TRUE(run.Press(FINISH_BUTTON));
-    DWORD exitCode = 99;
-    ASSERT_TRUE(run.WaitExit(120000, &exitCode));
-    ASSERT_EQ(exitCode, 0u);
-    (void)test;
-}
-
 struct Answer {
     const char* caption;
     const char* text;
@@ -54,7 +39,8 @@ const Answer FOLDERS_LEFT = {"Uninstall", "Not all folders could be uninstalled.
 
 TEST_F(SetupProgramTest, UninstallingAfterInstallingLeavesNothingBehind)
 {
-    InstallCycleImage(*this, scratch.path());
+    // Both shortcut options and extra rows, the subfolder among them.
+    InstallThroughWizard("cycle", "Vantrell E2E");
     std::string dir = programFiles + "Vantrell E2E";
     std::string group = SpecialFolder(CSIDL_PROGRAMS) + "\\Vantrell E2E";
     std::string desktopLink = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Vantrell.lnk";
@@ -72,7 +58,7 @@ TEST_F(SetupProgramTest, UninstallingAfterInstallingLeavesNothingBehind)
 
 TEST_F(SetupProgramTest, UninstallingKeepsFilesTheUserAdded)
 {
-    InstallCycleImage(*this, scratch.path());
+    InstallThroughWizard("cycle", "Vantrell E2E");
     std::string dir = programFiles + "Vantrell E2E";
     WriteWholeFile(dir + "\\My notes.txt", std::string("mine"));
 

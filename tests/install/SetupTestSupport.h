@@ -154,6 +154,17 @@ protected:
         ASSERT_TRUE(run.WaitForButtons("BF")) << run.Buttons();
     }
 
+    // Installs an image through the wizard into folder, the options as they stand.
+    void InstallThroughWizard(const std::string& image, const std::string& folder)
+    {
+        WizardRun run;
+        StartAndGoToOptions(run, image, folder);
+        ASSERT_TRUE(run.Press(FINISH_BUTTON));
+        DWORD exitCode = 99;
+        ASSERT_TRUE(run.WaitExit(120000, &exitCode));
+        ASSERT_EQ(exitCode, 0u);
+    }
+
     // Finish, then the message box that must follow: its caption, text, icon.
     kit::MessageBoxView FinishExpectingMessage(WizardRun& run)
     {

@@ -3,7 +3,10 @@
 (made by Python's zipfile) appended and the archive CRC-32 written behind the
 stored-values marker.
 
-Usage: assemble_image.py STUB OUT PAYLOAD_DIR [--uninstaller PATH NAME] [--corrupt-crc] [--truncate N]
+Used for a hand-made image only; the other test images are built by mksetup
+and damaged by patch_image.py.
+
+Usage: assemble_image.py STUB OUT PAYLOAD_DIR [--uninstaller PATH NAME]
 """
 import argparse
 import io
@@ -41,9 +44,6 @@ def main():
     parser.add_argument("out")
     parser.add_argument("payload")
     parser.add_argument("--uninstaller", nargs=2, metavar=("PATH", "NAME"))
-    parser.add_argument("--corrupt-crc", action="store_true")
-    parser.add_argument("--truncate", type=int, default=0)
-    parser.add_argument("--probe-offset", type=int)
     args = parser.parse_args()
 
     with open(args.stub, "rb") as f:
@@ -52,17 +52,9 @@ def main():
     at = image.find(MARKER)
     if at < 0 or image.find(MARKER, at + 1) >= 0:
         raise SystemExit("stored-values marker not found exactly once")
-    crc = zlib.crc32(archive) & 0xFFFFFFFF
-    if args.corrupt_crc:
-        crc ^= 1
-    image[at + 16:at + 20] = crc.to_bytes(4, "little")
-    if args.probe_offset is not None:
-        image[at + 20:at + 24] = args.probe_offset.to_bytes(4, "little", signed=True)
-    data = bytes(image) + archive
-    if args.truncate:
-        data = data[:-args.truncate]
+    image[at + 16:at + 20] = (zlib.crc32(archive) & 0xFFFFFFFF).to_bytes(4, "little")
     with open(args.out, "wb") as f:
-        f.write(data)
+        f.write(bytes(image) + archive)
 
 
 if __name__ == "__main__":
